@@ -27,7 +27,7 @@ readonly SERVER_LINGER_SECONDS=120
 readonly I386_LOADER=/usr/lib/wine/wine
 readonly FONT_FAMILY="WenQuanYi Micro Hei"
 
-die() { echo "wine-harness: $*" >&2; exit 1; }
+die() { echo "wine-harness: WINE_HARNESS_FAILED: $*" >&2; exit 1; }
 log() { echo "wine-harness: $*" >&2; }
 
 export WINEPREFIX=$PREFIX

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Builds and tests every preset (native with sanitizers, then the 32- and 64-bit Windows builds under Wine),
+# then runs the end-to-end scripts in tests/e2e. Exits non-zero if any step fails.
+#
+#   tools/test-all.sh [PRESET...]     default: linux win32 win64
+set -uo pipefail
+
+readonly REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+readonly HARNESS=$REPO/tools/wine-harness.sh
+cd "$REPO"
+
+presets=("$@")
+[[ ${#presets[@]} -gt 0 ]] || presets=(linux win32 win64)
+
+summary=()
+failed=()
+readonly start_all=$EPOCHREALTIME
+
+elapsed_since() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }'; }
+
+# step NAME COMMAND... : runs one step, prints its wall time, records the outcome.
+step() {
+    local name=$1 t0=$EPOCHREALTIME rc
+    shift
+    echo "==> $name: $*"
+    "$@"
+    rc=$?
+    local secs
+    secs=$(elapsed_since "$t0")
+    if [[ $rc -eq 0 ]]; then
+        echo "==> $name: ok (${secs} s)"
+        summary+=("ok   ${secs}s $name")
+    else
+        echo "==> $name: FAILED with exit code $rc (${secs} s)"
+        summary+=("FAIL ${secs}s $name")
+        failed+=("$name")
+    fi
+    return "$rc"
+}
+
+finish() {
+    "$HARNESS" down >/dev/null 2>&1 || true
+    echo
+    echo "==> summary"
+    printf '    %s\n' "${summary[@]}"
+    local total
+    total=$(elapsed_since "$start_all")
+    if [[ ${#failed[@]} -eq 0 ]]; then
+        echo "test-all: PASSED (${#summary[@]} steps, ${total} s)"
+    else
+        echo "test-all: FAILED (${#failed[@]} of ${#summary[@]} steps: ${failed[*]}; ${total} s)"
+    fi
+}
+trap finish EXIT
+trap "exit 130" INT TERM
+
+for preset in "${presets[@]}"; do
+    # Prepare Wine before the first Windows test so a fresh prefix is not charged to one test's time.
+    if [[ $preset == win* ]]; then
+        step "wine up" "$HARNESS" up || continue
+    fi
+    step "$preset configure" cmake --preset "$preset" &&
+        step "$preset build" cmake --build --preset "$preset" -j2 &&
+        step "$preset test" ctest --preset "$preset" --output-on-failure
+done
+
+shopt -s nullglob
+for script in tests/e2e/*.sh; do
+    step "e2e $(basename "$script" .sh)" bash "$script"
+done
+
+[[ ${#failed[@]} -eq 0 ]]
