@@ -18,8 +18,10 @@ packages=(
     wine wine32:i386 wine64 libwine:i386
     # display, input and screenshots for the Wine runs
     xvfb xauth xdotool x11-utils imagemagick
+    # X extensions Wine's 64-bit display driver uses (only recommended by libwine)
+    libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
     # the program's Chinese texts: a CJK font and a locale whose code page is 936
-    fonts-wqy-microhei locales
+    fonts-wqy-microhei fontconfig locales
     # unit tests (the MinGW builds compile GoogleTest from /usr/src/googletest) and benchmarks
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     # fuzzing and sanitizers
