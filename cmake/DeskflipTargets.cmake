@@ -1,0 +1,39 @@
+# Compiler settings shared by every target of the program and its tests.
+
+if(DESKFLIP_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+  # One self-contained exe: no MinGW runtime DLLs beside it, only Windows' own.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_options(-ffunction-sections -fdata-sections)
+  add_link_options(-Wl,--gc-sections)
+  # Win32 "A" functions, and no min/max macros in the way of the standard library.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+endif()
+
+# Applies the project's warnings and text encoding to one of our own targets.
+# The program's texts are written in UTF-8 in the source and are GBK (code page 936) at run time.
+function(deskflip_configure_target target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion
+                                           -fexec-charset=GBK)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# deskflip_add_test(name SOURCES... LIBS ...): one GoogleTest executable, one ctest test.
+# Under Wine the exit code of a 32-bit exe that never ran can still be 0, so a Windows test passes only when
+# GoogleTest itself printed its summary.
+function(deskflip_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  deskflip_configure_target(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  if(CMAKE_CROSSCOMPILING)
+    set_tests_properties(${name} PROPERTIES
+      PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]"
+      FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];WINE_HARNESS_FAILED")
+  endif()
+endfunction()
