@@ -14,12 +14,16 @@ if(WIN32)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 endif()
 
-# Applies the project's warnings and text encoding to one of our own targets.
-# The program's texts are written in UTF-8 in the source and are GBK (code page 936) at run time.
+# Applies the project's warnings to one of our own targets.
 function(deskflip_configure_target target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion
-                                           -fexec-charset=GBK)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# The program's texts are written in UTF-8 in the source and are GBK (code page 936) at run time. Only the
+# files that define texts are compiled to GBK: some standard headers hold literals GBK cannot express.
+function(deskflip_gbk_sources)
+  set_source_files_properties(${ARGN} DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} PROPERTIES COMPILE_OPTIONS -fexec-charset=GBK)
 endfunction()
 
 # deskflip_add_test(name SOURCES... LIBS ...): one GoogleTest executable, one ctest test.

@@ -1,9 +1,9 @@
 #pragma once
-// The run time's texts, in GBK (the source is compiled with -fexec-charset=GBK).
+// The run time's texts, in GBK. They are defined in runtime_texts.cpp, the one file compiled to GBK.
 
 namespace deskflip::runtime::texts {
 
-#define DESKFLIP_TEXT(name, text) inline constexpr char name[] = text;
+#define DESKFLIP_TEXT(name, text) extern const char name[];
 #include "runtime/runtime_texts.inc"
 #undef DESKFLIP_TEXT
 
