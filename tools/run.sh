@@ -4,9 +4,10 @@
 # The program runs until it is ended from its tray icon (double-click) or by `tools/wine-harness.sh down`.
 set -euo pipefail
 
-readonly REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+readonly REPO
 readonly HARNESS=$REPO/tools/wine-harness.sh
-cd "$REPO"
+cd "$REPO" || exit
 
 cmake --preset win32
 cmake --build --preset win32 -j2 --target deskflip

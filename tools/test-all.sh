@@ -5,9 +5,10 @@
 #   tools/test-all.sh [PRESET...]     default: linux win32 win64
 set -uo pipefail
 
-readonly REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+readonly REPO
 readonly HARNESS=$REPO/tools/wine-harness.sh
-cd "$REPO"
+cd "$REPO" || exit
 
 presets=("$@")
 [[ ${#presets[@]} -gt 0 ]] || presets=(linux win32 win64)

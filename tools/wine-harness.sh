@@ -10,10 +10,15 @@
 # without one the harness starts its own Xvfb and remembers it next to the prefix.
 set -euo pipefail
 
-readonly REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-readonly PREFIX=${DESKFLIP_WINEPREFIX:-$REPO/build/wine/prefix}
-readonly STATE_DIR=$(dirname "$PREFIX")
-readonly NAME=$(basename "$PREFIX")
+REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+readonly REPO
+PREFIX=${DESKFLIP_WINEPREFIX:-$REPO/build/wine/prefix}
+[[ $PREFIX == /* ]] || PREFIX=$PWD/$PREFIX   # Wine wants an absolute prefix
+readonly PREFIX
+STATE_DIR=$(dirname "$PREFIX")
+readonly STATE_DIR
+NAME=$(basename "$PREFIX")
+readonly NAME
 readonly DISPLAY_FILE=$STATE_DIR/$NAME.xvfb-display
 readonly XVFB_PID_FILE=$STATE_DIR/$NAME.xvfb-pid
 readonly SERVER_DISPLAY_FILE=$STATE_DIR/$NAME.server-display
