@@ -9,7 +9,7 @@ if(WIN32)
   # One self-contained exe: no MinGW runtime DLLs beside it, only Windows' own.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_options(-ffunction-sections -fdata-sections)
-  add_link_options(-Wl,--gc-sections)
+  add_link_options(-Wl,--gc-sections $<$<CONFIG:MinSizeRel>:-s>)
   # Win32 "A" functions, and no min/max macros in the way of the standard library.
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 endif()

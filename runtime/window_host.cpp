@@ -1,0 +1,16 @@
+#include "runtime/window_host.h"
+
+#include "runtime/program_end.h"
+#include "runtime/window_runtime.h"
+
+namespace deskflip::runtime {
+
+std::int32_t hostProgram(ProgramEntry program) {
+  if (backend::forwardToRunningInstance()) return 0;
+  program();
+  applicationShutdown();
+  applicationShutdown();  // the final clean-up
+  return quitCode();
+}
+
+}  // namespace deskflip::runtime
