@@ -9,6 +9,8 @@ REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 readonly REPO
 readonly HARNESS=$REPO/tools/wine-harness.sh
 cd "$REPO" || exit
+# A hung program under Wine must fail its step, not eat the CI budget. Tests that set their own TIMEOUT keep it.
+readonly TEST_TIMEOUT=300 E2E_TIMEOUT=600
 
 presets=("$@")
 [[ ${#presets[@]} -gt 0 ]] || presets=(linux win32 win64)
@@ -62,12 +64,12 @@ for preset in "${presets[@]}"; do
     fi
     step "$preset configure" cmake --preset "$preset" &&
         step "$preset build" cmake --build --preset "$preset" -j2 &&
-        step "$preset test" ctest --preset "$preset" --output-on-failure
+        step "$preset test" ctest --preset "$preset" --output-on-failure --timeout "$TEST_TIMEOUT"
 done
 
 shopt -s nullglob
 for script in tests/e2e/*.sh; do
-    step "e2e $(basename "$script" .sh)" bash "$script"
+    step "e2e $(basename "$script" .sh)" timeout "$E2E_TIMEOUT" bash "$script"
 done
 
 [[ ${#failed[@]} -eq 0 ]]
