@@ -226,7 +226,7 @@ void release() {
 
 NativeWindow createWindow(const WindowDescription& description, std::int32_t left, std::int32_t top) {
   const UnitDescription& frame = description.units[0];
-  auto* window = new Win32Window{&description};
+  auto* window = new Win32Window{.description = &description, .controls = {}, .spins = {}};
   window->controls.assign(description.units.size(), nullptr);
   window->spins.assign(description.units.size(), nullptr);
   // Registered before creation so that the messages of CreateWindowEx already find their window.

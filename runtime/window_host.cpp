@@ -5,8 +5,9 @@
 
 namespace deskflip::runtime {
 
-std::int32_t hostProgram(ProgramEntry program) {
+std::int32_t hostProgram(ProgramEntry program, std::span<const WindowDescription> windows) {
   if (backend::forwardToRunningInstance()) return 0;
+  setProgramWindows(windows);
   program();
   applicationShutdown();
   applicationShutdown();  // the final clean-up

@@ -57,6 +57,7 @@ struct LoadedWindow {
 };
 
 struct RuntimeState {
+  std::span<const WindowDescription> programWindows;
   std::span<const WindowDescription> descriptions;
   std::vector<std::unique_ptr<LoadedWindow>> windows;
   bool loopStarted = false;
@@ -178,9 +179,11 @@ void releaseResources() {
 
 }  // namespace
 
+void setProgramWindows(std::span<const WindowDescription> descriptions) { state().programWindows = descriptions; }
+
 void prepareRuntime() {
   RuntimeState& runtime = state();
-  runtime.descriptions = programWindows();
+  runtime.descriptions = runtime.programWindows;
   for (const WindowDescription& description : runtime.descriptions) {
     if (!isUsable(description)) fatalRuntimeError("window description unusable");
   }
@@ -274,6 +277,14 @@ int setTrayIcon(WindowId windowId, std::span<const std::uint8_t> iconBytes, cons
     window->tray = std::make_unique<TrayRegistration>(window->native, std::move(icon), field);
   }
   return 1;
+}
+
+void resetWindowRuntimeForTesting() {
+  RuntimeState& runtime = state();
+  runtime.windows.clear();
+  runtime.loopStarted = false;
+  runtime.quitCode = 0;
+  runtime.prepared = false;
 }
 
 namespace dispatch {

@@ -8,8 +8,8 @@
 
 namespace deskflip::runtime {
 
-// The program's window descriptions; the program defines this.
-std::span<const WindowDescription> programWindows();
+// Where the run time finds the program's window descriptions; the host gives them before the program starts.
+void setProgramWindows(std::span<const WindowDescription> descriptions);
 
 // Makes the run time ready before any other service: the window descriptions checked and in place, the window
 // classes and common controls registered, and the application shutdown's window and resource stages installed.
@@ -37,5 +37,8 @@ char* getTextProperty(WindowId window, UnitId unit, int number);
 // call adds the icon, later ones replace it; bytes that give no icon remove the tray icon. 1 when the window has a
 // tray icon from these bytes afterwards, else 0.
 int setTrayIcon(WindowId window, std::span<const std::uint8_t> iconBytes, const char* tip);
+
+// Forgets every loaded window, the loop-started mark and the quit code, without destroying anything (tests).
+void resetWindowRuntimeForTesting();
 
 }  // namespace deskflip::runtime
