@@ -1,5 +1,6 @@
 #pragma once
 // One platform critical section in a block of the process heap: the support module's lock.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -38,6 +39,10 @@ class CriticalSectionLock {
   Word section_ = 0;
   bool ownsSection_ = true;
 };
+
+// The process heap's handle as processHeapAlloc and processHeapFree use it: 0 until the first of them asks
+// GetProcessHeap, then never changed.
+extern std::atomic<Word> processHeapHandle;
 
 // A zero-filled block of the process heap, trying up to 50 times; 0 when every attempt failed.
 Word processHeapAlloc(std::uint32_t size);

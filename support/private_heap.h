@@ -39,6 +39,9 @@ class PrivateHeap {
   virtual Word size(Word block, std::uint32_t flags = 0);
 
  private:
+  struct Held {};
+  PrivateHeap(Held, Word heap) : heapHandle_(heap) {}
+
   Word heapHandle_ = 0;
 };
 
