@@ -7,7 +7,7 @@
 //                               process's top-level window with the most child controls. Exit code 1 when the
 //                               process has no such window.
 //   window_probe dialog EXE     the message box (class #32770) of that process, with its texts; exit 1 if none.
-//   window_probe tray           the tray icons of the taskbar (explorer's icon windows) with their screen rects.
+//   window_probe tray           where the taskbar shows its first tray icon, and the tip that is up, if any.
 //   window_probe taskbar        the buttons of the taskbar's task list, with their texts.
 //   window_probe point X Y      the window at a screen point: its root window and that window's process.
 #include <windows.h>
@@ -221,9 +221,10 @@ int probeDialog(const wchar_t* exe) {
 
 HWND taskbarWindow() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
 
-// Wine's taskbar draws the tray icons itself, in slots from its right end, and gives each icon one tool of its
-// tooltip control: the tool count is the number of icons shown. A tooltip that is up answers WM_GETTEXT with the
-// tip it shows.
+// Wine's taskbar draws the tray icons itself, in slots from its right end: a slot is a small icon with a border of
+// 2 around it, the first icon rightmost. (Its tooltip control keeps a tool per icon ever shown, so counting tools
+// does not tell which icons remain; the scripts look at the slot's pixels instead.) A tooltip that is up answers
+// WM_GETTEXT with the tip it shows.
 int probeTray() {
   HWND taskbar = taskbarWindow();
   printFlag("taskbar", taskbar != nullptr);
@@ -231,25 +232,19 @@ int probeTray() {
   RECT rect;
   GetWindowRect(taskbar, &rect);
   printRect("taskbar_rect", rect);
-  LRESULT icons = 0;
-  std::string tip;
-  bool tipShown = false;
+  const int slot = GetSystemMetrics(SM_CXSMICON) + 4;
+  const RECT firstSlot{rect.right - slot, (rect.top + rect.bottom - slot) / 2, rect.right,
+                       (rect.top + rect.bottom + slot) / 2};
+  printRect("slot0", firstSlot);
+  std::printf("slot0_centre=%ld %ld\n", (firstSlot.left + firstSlot.right) / 2, (firstSlot.top + firstSlot.bottom) / 2);
   for (HWND window : topLevelWindows()) {
     if (className(window) != L"tooltips_class32" || GetWindow(window, GW_OWNER) != taskbar) continue;
-    icons += SendMessageW(window, TTM_GETTOOLCOUNT, 0, 0);
-    if (IsWindowVisible(window)) {
-      tipShown = true;
-      tip = oneLine(windowText(window));
-    }
+    if (!IsWindowVisible(window)) continue;
+    std::puts("tip_shown=1");
+    std::printf("tip=%s\n", oneLine(windowText(window)).c_str());
+    return 0;
   }
-  std::printf("icons=%ld\n", static_cast<long>(icons));
-  // The centre of each icon's slot, first icon rightmost; a slot is a small icon with a border of 2 around it.
-  const int slot = GetSystemMetrics(SM_CXSMICON) + 4;
-  for (LRESULT index = 0; index < icons; ++index)
-    std::printf("icon%ld_centre=%ld %ld\n", static_cast<long>(index), rect.right - slot * (index + 1) + slot / 2,
-                (rect.top + rect.bottom) / 2);
-  printFlag("tip_shown", tipShown);
-  if (tipShown) std::printf("tip=%s\n", tip.c_str());
+  std::puts("tip_shown=0");
   return 0;
 }
 
