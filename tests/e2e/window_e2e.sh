@@ -10,11 +10,13 @@
 # per check and ends with "e2e: N passed, M failed"; exits non-zero on any failure.
 set -euo pipefail
 
-readonly REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+readonly REPO
 readonly HARNESS=$REPO/tools/wine-harness.sh
 BUILD=$(cd "${1:-$REPO/build/win32}" && pwd)
 readonly BUILD
-readonly ARTIFACTS=$REPO/build/e2e-artifacts/$(basename "$BUILD")
+ARTIFACTS=$REPO/build/e2e-artifacts/$(basename "$BUILD")
+readonly ARTIFACTS
 readonly T0=$EPOCHREALTIME
 
 # The program's texts as the probe prints them (UTF-8).
@@ -58,7 +60,7 @@ check_eq() {
 }
 
 elapsed() { awk -v a="$T0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }'; }
-shot() { import -window root "$ARTIFACTS/$1.png"; }
+shot() { import -window "$DESKTOP_WINDOW" "$ARTIFACTS/$1.png"; }
 
 # ----------------------------------------------------------------------------------------------------------------
 # Processes and waiting
@@ -102,6 +104,8 @@ launch() {
     started+=("$pid_var")
 }
 
+app_pid='' second_pid=''   # set by launch
+
 running() { kill -0 "$1" 2>/dev/null; }
 ended() { ! running "$1"; }
 # await_exit PID SECONDS : waits for the process to end and sets EXIT_CODE to its exit code. After SECONDS it ends
@@ -136,7 +140,7 @@ tip_shown() { [[ $(fact tip_shown "$(tray_facts)") == 1 ]]; }
 
 # Whether the taskbar shows a tray icon in its first slot: the slot's pixels against those of the empty slot,
 # taken before the program started. (Only the program under test puts an icon into this desktop's tray.)
-tray_slot_pixels() { import -window root -crop "$TRAY_SLOT" +repage "$1"; }
+tray_slot_pixels() { import -window "$DESKTOP_WINDOW" -crop "$TRAY_SLOT" +repage "$1"; }
 tray_icon_changed_pixels() {
     tray_slot_pixels "$ARTIFACTS/tray-slot.png"
     compare -metric AE "$ARTIFACTS/tray-slot-empty.png" "$ARTIFACTS/tray-slot.png" null: 2>&1 || true
@@ -174,7 +178,9 @@ centre_of() {
 }
 
 # click_at X Y [BUTTON] : moves the pointer there and clicks, as real X input.
-click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
+# move_to X Y : moves the pointer to a point of the Windows screen, i.e. of the X window of the virtual desktop.
+move_to() { xdotool mousemove "$((DESKTOP_X + $1))" "$((DESKTOP_Y + $2))"; }
+click_at() { move_to "$1" "$2" && xdotool click "${3:-1}"; }
 click_control() {
     local point
     point=$(centre_of "$(control_fact "$(main_facts)" "$1" screen_rect)" "${2:-0.5}")
@@ -184,7 +190,7 @@ click_control() {
 # click_tray [BUTTON [COUNT]] : clicks the program's tray icon.
 click_tray() {
     # shellcheck disable=SC2086
-    xdotool mousemove $TRAY_ICON click --repeat "${2:-1}" --delay 80 "${1:-1}"
+    move_to $TRAY_ICON && xdotool click --repeat "${2:-1}" --delay 80 "${1:-1}"
 }
 
 # ----------------------------------------------------------------------------------------------------------------
@@ -226,6 +232,18 @@ launch notepad_pid notepad.exe
 readonly PRESS_X=100 PRESS_Y=200   # inside notepad's client area, away from where the main window stands
 wait_for 10 main_visible notepad.exe || { echo "window_e2e: notepad did not show" >&2; exit 2; }
 
+# The Windows screen is the X window of Wine's virtual desktop (the whole Xvfb screen, or a window somewhere on a
+# real display): every point the probe reports is relative to it.
+DESKTOP_WINDOW=$(xdotool search --maxdepth 1 --classname '^explorer\.exe$' | head -n1)
+[[ -n $DESKTOP_WINDOW ]] || { echo "window_e2e: no Wine virtual desktop on $DISPLAY" >&2; exit 2; }
+eval "$(xdotool getwindowgeometry --shell "$DESKTOP_WINDOW" | sed -n 's/^\([XY]\)=/DESKTOP_\1=/p')"
+readonly DESKTOP_WINDOW DESKTOP_X DESKTOP_Y
+# A running deskflip would take the launches below as second launches.
+if main_facts >/dev/null; then
+    echo "window_e2e: a deskflip window is already open on this desktop; end that program first" >&2
+    exit 2
+fi
+
 # wait_quiet MARK : waits until no injected event has arrived for three timer periods.
 wait_quiet() {
     local before=-1 now
@@ -242,7 +260,7 @@ wait_quiet() {
 press_middle() {
     local mark
     mark=$(keylog_lines)
-    xdotool mousemove "$PRESS_X" "$PRESS_Y" mousedown 2
+    move_to "$PRESS_X" "$PRESS_Y" && xdotool mousedown 2
     wait_for 2 at_least_injected "$mark" 6 || true
     xdotool mouseup 2
     wait_quiet "$mark"
@@ -251,11 +269,13 @@ press_middle() {
 
 echo "window_e2e: build $BUILD, artefacts $ARTIFACTS, display $DISPLAY"
 tray=$(tray_facts)
-readonly TRAY_ICON=$(fact slot0_centre "$tray")
+TRAY_ICON=$(fact slot0_centre "$tray")
+readonly TRAY_ICON
 TRAY_SLOT=$(fact slot0 "$tray" | awk '{ printf "%dx%d+%d+%d", $3, $4, $1, $2 }')
 readonly TRAY_SLOT
 tray_slot_pixels "$ARTIFACTS/tray-slot-empty.png"
-readonly TASK_BUTTONS_BEFORE=$(fact buttons "$(probe taskbar)")
+TASK_BUTTONS_BEFORE=$(fact buttons "$(probe taskbar)")
+readonly TASK_BUTTONS_BEFORE
 screen=$(fact screen "$(main_facts notepad.exe)")
 readonly CENTRED="$(((${screen% *} - WINDOW_WIDTH) / 2)) $(((${screen#* } - WINDOW_HEIGHT) / 2)) $WINDOW_WIDTH $WINDOW_HEIGHT"
 
@@ -298,7 +318,8 @@ spin_step() {  # spin_step up|down EXPECTED
     wait_for 2 edit_text_is "$2"
 }
 check "spin: 2, up gives 3" spin_step up 3
-spin_step down 2 && spin_step down 1 || true
+spin_step down 2 || true
+spin_step down 1 || true
 check "spin: 1, down gives 100" spin_step down 100
 check "spin: 100, up gives 1" spin_step up 1
 spin_step up 2 || true
@@ -306,6 +327,9 @@ shot spin
 
 # The box is read-only: typing into it changes nothing.
 click_control edit
+facts=$(main_facts)
+check_eq "a click on the number box gives it the keyboard focus" "1 edit" \
+    "$(fact foreground "$facts") $(fact focus_class "$facts" | tr '[:upper:]' '[:lower:]')"
 xdotool type --delay 30 "57"
 xdotool key BackSpace Delete
 sleep 0.3
@@ -313,7 +337,7 @@ check_eq "typing into the number box changes nothing" 2 "$(control_fact "$(main_
 
 # Hovering over the tray icon shows the whole tip.
 # shellcheck disable=SC2086
-xdotool mousemove $TRAY_ICON
+move_to $TRAY_ICON
 if wait_for 4 tip_shown; then
     check_eq "the tray tip is shown whole" "$TIP_TEXT" "$(fact tip "$(tray_facts)")"
     shot tray-tip
@@ -327,12 +351,12 @@ check "start hides the window" wait_for 3 main_hidden
 shot started-hidden
 mark=$(press_middle)
 seen=$(chords_alternate_from "$mark" 25) && ok=1 || ok=0
-check "middle press over another window sends Ctrl+Win+Left as six injected events (${seen% })" test $ok = 1
+check "middle press over another window sends Ctrl+Win+Left as six injected events (${seen% })" test "$ok" = 1
 arrows=$(wc -w <<<"$seen")
 next_arrow=$([[ $((arrows % 2)) == 1 ]] && echo 27 || echo 25)
 mark=$(press_middle)
 seen=$(chords_alternate_from "$mark" "$next_arrow") && ok=1 || ok=0
-check "the next middle press continues the alternation (${seen% })" test $ok = 1
+check "the next middle press continues the alternation (${seen% })" test "$ok" = 1
 
 # A right click on the tray icon does nothing.
 click_tray 3
@@ -348,7 +372,7 @@ click_control stop
 sleep 0.2
 check "the window stays visible after stop" main_visible
 mark=$(keylog_lines)
-xdotool mousemove "$PRESS_X" "$PRESS_Y" mousedown 2
+move_to "$PRESS_X" "$PRESS_Y" && xdotool mousedown 2
 sleep 0.4
 xdotool mouseup 2
 sleep 0.15

@@ -173,6 +173,10 @@ int probeMain(const wchar_t* exe) {
   printFlag("owned", owner != nullptr);
   printFlag("owner_visible", owner != nullptr && IsWindowVisible(owner));
   printFlag("foreground", GetForegroundWindow() == window);
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) && thread.hwndFocus != nullptr)
+    std::printf("focus_class=%s\n", toUtf8(className(thread.hwndFocus)).c_str());
   // What the user sees at the window's centre: this window, or something on top of it.
   const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
   printFlag("shown_at_centre", GetAncestor(WindowFromPoint(centre), GA_ROOT) == window);
