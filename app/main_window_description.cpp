@@ -20,7 +20,7 @@ constexpr runtime::UnitDescription kUnits[] = {
     {.type = UnitType::Button, .name = texts::kStartButtonName, .id = kStartButton, .left = 32, .top = 120,
      .width = 120, .height = 40, .text = texts::kStartButtonText},
     {.type = UnitType::EditBox, .name = texts::kEditBoxName, .id = kEditBox, .left = 160, .top = 40, .width = 32,
-     .height = 32, .text = texts::kEditBoxText, .readOnly = true,
+     .height = 32, .text = "2", .readOnly = true,
      .spin = {.attached = true, .minimum = 1, .maximum = 100, .width = 18}},
     {.type = UnitType::Label, .name = texts::kLabelName, .id = kLabel, .left = 40, .top = 40, .width = 120,
      .height = 32, .text = texts::kLabelText},

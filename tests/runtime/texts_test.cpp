@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/app_texts.h"
 #include "runtime/runtime_texts.h"
 
 #ifndef _WIN32
@@ -21,6 +22,9 @@ struct WrittenText {
 constexpr WrittenText kTexts[] = {
 #define DESKFLIP_TEXT(name, text) {#name, texts::name, u8##text},
 #include "runtime/runtime_texts.inc"
+#undef DESKFLIP_TEXT
+#define DESKFLIP_TEXT(name, text) {#name, app::texts::name, u8##text},
+#include "app/app_texts.inc"
 #undef DESKFLIP_TEXT
 };
 
