@@ -60,6 +60,7 @@ check_eq() {
 }
 
 elapsed() { awk -v a="$T0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }'; }
+section() { echo "-- $* (at $(elapsed) s)"; }
 shot() { import -window "$DESKTOP_WINDOW" "$ARTIFACTS/$1.png"; }
 
 # ----------------------------------------------------------------------------------------------------------------
@@ -234,7 +235,16 @@ wait_for 10 main_visible notepad.exe || { echo "window_e2e: notepad did not show
 
 # The Windows screen is the X window of Wine's virtual desktop (the whole Xvfb screen, or a window somewhere on a
 # real display): every point the probe reports is relative to it.
-DESKTOP_WINDOW=$(xdotool search --maxdepth 1 --classname '^explorer\.exe$' | head -n1)
+# Explorer has a few small windows of its own at that level; the desktop is its largest.
+desktop_window() {
+    local window best='' best_area=0 WIDTH HEIGHT
+    for window in $(xdotool search --maxdepth 1 --classname '^explorer\.exe$'); do
+        eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=')"
+        if ((WIDTH * HEIGHT > best_area)); then best=$window best_area=$((WIDTH * HEIGHT)); fi
+    done
+    echo "$best"
+}
+DESKTOP_WINDOW=$(desktop_window)
 [[ -n $DESKTOP_WINDOW ]] || { echo "window_e2e: no Wine virtual desktop on $DISPLAY" >&2; exit 2; }
 eval "$(xdotool getwindowgeometry --shell "$DESKTOP_WINDOW" | sed -n 's/^\([XY]\)=/DESKTOP_\1=/p')"
 readonly DESKTOP_WINDOW DESKTOP_X DESKTOP_Y
@@ -282,6 +292,7 @@ readonly CENTRED="$(((${screen% *} - WINDOW_WIDTH) / 2)) $(((${screen#* } - WIND
 # ----------------------------------------------------------------------------------------------------------------
 # First run: the window, the spin control, start, the middle button, the tray, the end by double-click.
 
+section "first run: window, spin control, start, middle button, tray"
 launch app_pid "$DESKFLIP"
 if ! wait_for 10 main_visible; then
     fail "deskflip.exe shows its main window"
@@ -422,6 +433,7 @@ shot ended-by-tray
 # ----------------------------------------------------------------------------------------------------------------
 # A second launch brings the running program's window back, centred, and ends at once.
 
+section "second launch, Esc, close button"
 launch app_pid "$DESKFLIP"
 wait_for 10 main_visible || true
 click_control start
@@ -453,6 +465,7 @@ check "the tray icon is gone after closing" wait_for 2 tray_icon_gone
 # A fatal run-time error: the error report, exit code 255 (-1), and no exit hook. The fault build writes a trace
 # when its exit hook runs; a normal end of the same build must write it, or its absence would prove nothing.
 
+section "fatal run-time errors"
 if [[ -z $FAULT_BUILD ]]; then
     fail "deskflip_fault.exe is built"
 else

@@ -122,23 +122,20 @@ HWND findMainWindow(const wchar_t* exe) {
   return bestChildren > 0 ? best : nullptr;
 }
 
-// Screen point in the middle of a caption button (HTCLOSE, HTMINBUTTON), found by asking the window what each
-// point of its caption rows is, the way the system decides where a click lands.
+// Screen point in the middle of a caption button (HTCLOSE, HTMINBUTTON), found by asking the window what the
+// points of the middle row of its caption are, the way the system decides where a click lands.
 bool findCaptionButton(HWND window, LRESULT button, POINT& point) {
   RECT rect;
   GetWindowRect(window, &rect);
-  const auto hitTest = [window](LONG x, LONG y) { return SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)); };
-  for (LONG y = rect.top + 1; y < rect.top + 40 && y < rect.bottom; y += 2) {
-    for (LONG x = rect.right - 2; x > rect.left; x -= 2) {
-      if (hitTest(x, y) != button) continue;
-      LONG left = x, bottom = y;
-      while (left > rect.left && hitTest(left - 1, y) == button) --left;
-      while (bottom < rect.bottom && hitTest(x, bottom + 1) == button) ++bottom;
-      point = {(x + left) / 2, (y + bottom) / 2};
-      return true;
-    }
-  }
-  return false;
+  const LONG y = rect.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  const auto hitTest = [window, y](LONG x) { return SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)); };
+  LONG right = rect.right - 1;
+  while (right > rect.left && hitTest(right) != button) --right;
+  if (right == rect.left) return false;
+  LONG left = right;
+  while (left > rect.left && hitTest(left - 1) == button) --left;
+  point = {(left + right) / 2, y};
+  return true;
 }
 
 int probeMain(const wchar_t* exe) {
