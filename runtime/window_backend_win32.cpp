@@ -163,7 +163,10 @@ HWND createSpin(const Win32Window& window, const UnitDescription& unit, std::siz
   const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(index)));
   HWND spin = CreateWindowExA(WS_EX_STATICEDGE, UPDOWN_CLASSA, "", WS_CHILD | WS_VISIBLE, unit.left + unit.width,
                               unit.top, unit.spin.width, unit.height, window.handle, id, backendState().instance, nullptr);
-  if (spin != nullptr) SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(unit.spin.minimum), unit.spin.maximum);
+  if (spin == nullptr) return nullptr;
+  SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(unit.spin.minimum), unit.spin.maximum);
+  // Some up-down implementations narrow themselves to a default width while being created: the width is set again.
+  SetWindowPos(spin, nullptr, 0, 0, unit.spin.width, unit.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   return spin;
 }
 
