@@ -71,12 +71,17 @@ run_preset() {
         step "$preset test" ctest --preset "$preset" --output-on-failure --timeout "$TEST_TIMEOUT"
 }
 
-# The end-to-end scripts drive the built program (build/win32) on the harness's display.
+# The end-to-end scripts drive the built program on the harness's display: the product (build/win32), and the
+# 64-bit build as well when this run builds it (about half a minute more).
 run_e2e() {
-    local script
+    local script preset
+    local -a builds=(win32)
+    [[ " ${stages[*]} " == *" win64 "* ]] && builds+=(win64)
     shopt -s nullglob
     for script in tests/e2e/*.sh; do
-        step "e2e $(basename "$script" .sh)" timeout "$E2E_TIMEOUT" bash "$script"
+        for preset in "${builds[@]}"; do
+            step "e2e $(basename "$script" .sh) $preset" timeout "$E2E_TIMEOUT" bash "$script" "build/$preset"
+        done
     done
 }
 
