@@ -35,10 +35,9 @@ struct BackendState {
   std::vector<Win32Window*> windows;
 };
 
-BackendState& backendState() {
-  static BackendState instance;
-  return instance;
-}
+BackendState backendStateInstance;
+
+BackendState& backendState() { return backendStateInstance; }
 
 Win32Window* windowOf(HWND handle) {
   for (Win32Window* window : backendState().windows) {

@@ -12,24 +12,32 @@ constexpr char kRunningMutexName[] = "Local\\deskflip.running";
 // Held for the life of the process: while it exists, later launches know this one runs.
 class RunningMark {
  public:
-  RunningMark() : handle_(CreateMutexA(nullptr, FALSE, kRunningMutexName)), alreadyRunning_(GetLastError() == ERROR_ALREADY_EXISTS) {}
+  constexpr RunningMark() = default;
   RunningMark(const RunningMark&) = delete;
   RunningMark& operator=(const RunningMark&) = delete;
   ~RunningMark() {
     if (handle_ != nullptr) CloseHandle(handle_);
   }
-  bool alreadyRunning() const { return alreadyRunning_; }
+  // True when another process of the program held the mark first.
+  bool claim() {
+    if (handle_ == nullptr) {
+      handle_ = CreateMutexA(nullptr, FALSE, kRunningMutexName);
+      alreadyRunning_ = handle_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    return alreadyRunning_;
+  }
 
  private:
-  HANDLE handle_;
-  bool alreadyRunning_;
+  HANDLE handle_ = nullptr;
+  bool alreadyRunning_ = false;
 };
+
+RunningMark runningMark;
 
 }  // namespace
 
 bool forwardToRunningInstance() {
-  static const RunningMark mark;
-  if (!mark.alreadyRunning()) return false;
+  if (!runningMark.claim()) return false;
   if (HWND running = FindWindowA(kMainWindowClass, nullptr)) {
     DWORD processId = 0;
     GetWindowThreadProcessId(running, &processId);

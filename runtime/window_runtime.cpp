@@ -3,7 +3,6 @@
 #include "runtime/window_runtime.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -65,10 +64,10 @@ struct RuntimeState {
   bool prepared = false;
 };
 
-RuntimeState& state() {
-  static RuntimeState instance;
-  return instance;
-}
+// At namespace scope, constant-initialised: no guarded first use.
+RuntimeState runtimeState;
+
+RuntimeState& state() { return runtimeState; }
 
 const WindowDescription* findDescription(WindowId id) {
   for (const WindowDescription& description : state().descriptions) {
@@ -159,6 +158,19 @@ OwnedIcon makeIcon(std::span<const std::uint8_t> iconBytes) {
     }
   }
   return nullptr;
+}
+
+// `value` in decimal, written into `digits`.
+const char* decimalText(std::int32_t value, char (&digits)[12]) {
+  char* at = std::end(digits);
+  *--at = '\0';
+  std::int64_t magnitude = value < 0 ? -std::int64_t{value} : value;
+  do {
+    *--at = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--at = '-';
+  return at;
 }
 
 void releaseWindows() {
@@ -323,9 +335,8 @@ void spin(backend::NativeWindow native, std::size_t editUnit, std::int32_t delta
   char* text = backend::copyText(native, editUnit);
   const std::int32_t value = spinStep(leadingInteger(text), delta, settings.minimum, settings.maximum);
   freeMemory(text);
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%d", static_cast<int>(value));
-  backend::setText(native, editUnit, digits);
+  char digits[12];
+  backend::setText(native, editUnit, decimalText(value, digits));
   backend::selectAllAndFocus(native, editUnit);
 }
 
