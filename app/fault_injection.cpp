@@ -21,9 +21,10 @@ void failStackCheck() {
 #if defined(__i386__)
   runtime::setNativeTarget(runtime::Binding::GetLastError, reinterpret_cast<void*>(&deskflipUnbalancedCall));
   runtime::callPlatformFunction(runtime::Binding::GetLastError, 1);
-#endif
+#else
   // x86-64 has one calling convention, so a call cannot unbalance the stack: the check's report stands in for it.
-  runtime::reportRuntimeError(6, 0, 0);
+  runtime::reportRuntimeError(6, -1, 0);
+#endif
 }
 
 }  // namespace
