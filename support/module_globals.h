@@ -6,7 +6,8 @@ namespace deskflip::support {
 struct SystemInfoRecord;
 class MemoryPool;
 
-// Built by constructModuleGlobals, released by destroyModuleGlobals; the addresses stay behind afterwards.
+// Built by constructModuleGlobals; released and set back to null by destroyModuleGlobals, so that nothing can
+// reach them after the exit hook.
 extern SystemInfoRecord* systemInfoRecord;
 extern MemoryPool* memoryPool;
 
@@ -15,7 +16,8 @@ void constructModuleGlobals();
 // The record released, then the pool's destructor run and the pool released.
 void destroyModuleGlobals();
 
-// System snapshot, environment marker, the pool initialised with 20 MiB, processor flags; in this order.
+// System snapshot, environment marker, the pool initialised with 20 MiB, processor flags; in this order. Parts
+// whose global is not constructed are passed over.
 void startSupportModule();
 
 }  // namespace deskflip::support

@@ -35,8 +35,8 @@ void GetSystemInfo(SystemInfo* info) {
   std::memset(info, 0, sizeof *info);
   info->wProcessorArchitecture = kProcessorArchitectureAmd64;
   info->dwPageSize = static_cast<std::uint32_t>(sysconf(_SC_PAGESIZE));
-  info->lpMinimumApplicationAddress = kMinimumApplicationAddress;
-  info->lpMaximumApplicationAddress = kMaximumApplicationAddress;
+  info->lpMinimumApplicationAddress = reinterpret_cast<void*>(kMinimumApplicationAddress);
+  info->lpMaximumApplicationAddress = reinterpret_cast<void*>(kMaximumApplicationAddress);
   long processors = sysconf(_SC_NPROCESSORS_ONLN);
   if (processors < 1) processors = 1;
   if (processors > 64) processors = 64;

@@ -11,8 +11,8 @@ struct SystemInfo {
   std::uint16_t wProcessorArchitecture;
   std::uint16_t wReserved;
   std::uint32_t dwPageSize;
-  Word lpMinimumApplicationAddress;
-  Word lpMaximumApplicationAddress;
+  void* lpMinimumApplicationAddress;
+  void* lpMaximumApplicationAddress;
   Word dwActiveProcessorMask;
   std::uint32_t dwNumberOfProcessors;
   std::uint32_t dwProcessorType;

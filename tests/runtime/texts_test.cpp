@@ -5,6 +5,7 @@
 
 #include "app/app_texts.h"
 #include "runtime/runtime_texts.h"
+#include "support/support_texts.h"
 
 #ifndef _WIN32
 #include <iconv.h>
@@ -25,6 +26,9 @@ constexpr WrittenText kTexts[] = {
 #undef DESKFLIP_TEXT
 #define DESKFLIP_TEXT(name, text) {#name, app::texts::name, u8##text},
 #include "app/app_texts.inc"
+#undef DESKFLIP_TEXT
+#define DESKFLIP_TEXT(name, text) {#name, support::texts::name, u8##text},
+#include "support/support_texts.inc"
 #undef DESKFLIP_TEXT
 };
 
