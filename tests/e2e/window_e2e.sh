@@ -7,7 +7,7 @@
 #
 # Needs deskflip.exe, deskflip_fault.exe and the helpers of tools/e2e (keyboard_observer.exe, window_probe.exe)
 # built in BUILD_DIR. Screenshots and logs go to build/e2e-artifacts/<name of BUILD_DIR>/. Prints one PASS/FAIL line
-# per check and ends with "e2e: N passed, M failed"; exits non-zero on any failure.
+# per check, its wall time, and last "e2e: N passed, M failed"; exits non-zero on any failure.
 set -euo pipefail
 
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -40,7 +40,6 @@ readonly DESKFLIP FAULT_BUILD OBSERVER PROBE
 
 rm -rf "$ARTIFACTS"
 mkdir -p "$ARTIFACTS"
-eval "$("$HARNESS" env)"
 
 # ----------------------------------------------------------------------------------------------------------------
 # Reporting
@@ -61,6 +60,11 @@ check_eq() {
 
 elapsed() { awk -v a="$T0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }'; }
 section() { echo "-- $* (at $(elapsed) s)"; }
+summary() {
+    summarised=1
+    echo "e2e: wall time $(elapsed) s"
+    echo "e2e: $passed passed, $failed failed"
+}
 shot() { import -window "$DESKTOP_WINDOW" "$ARTIFACTS/$1.png"; }
 
 # ----------------------------------------------------------------------------------------------------------------
@@ -82,8 +86,13 @@ wait_for() {
 
 # Every Wine process this script starts, so that none outlives it.
 started=()
+summarised=0
 cleanup() {
-    local pid
+    local status=$? pid
+    if [[ $summarised == 0 ]]; then
+        fail "the run ended early (exit status $status; see the messages above)"
+        summary
+    fi
     xdotool mouseup 2 2>/dev/null || true
     for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${started[@]}"; do wait "$pid" 2>/dev/null || true; done
@@ -100,7 +109,7 @@ launch() {
     while [[ $1 == *=* ]]; do environment+=("$1"); shift; done
     local log
     log=$ARTIFACTS/$(basename "$1" .exe).${#started[@]}.log
-    env "${environment[@]}" wine "$@" </dev/null >"$log" 2>&1 &
+    env "${environment[@]}" wine "$@" </dev/null >"$log" 2>&1 8>&- &
     pid_var=$!
     started+=("$pid_var")
 }
@@ -126,7 +135,7 @@ await_exit() {
 # ----------------------------------------------------------------------------------------------------------------
 # What the desktop shows (tools/e2e/window_probe.exe)
 
-probe() { wine "$PROBE" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+probe() { wine "$PROBE" "$@" </dev/null 2>/dev/null 8>&- | tr -d '\r'; }
 # fact KEY FACTS : the value of KEY in the probe's output FACTS.
 fact() { sed -n "s/^$1=//p" <<<"$2" | head -n1; }
 
@@ -193,6 +202,16 @@ click_tray() {
     # shellcheck disable=SC2086
     move_to $TRAY_ICON && xdotool click --repeat "${2:-1}" --delay 80 "${1:-1}"
 }
+
+# ----------------------------------------------------------------------------------------------------------------
+# The desktop
+
+eval "$("$HARNESS" env)"
+
+# One run at a time per desktop: two runs would move the same pointer. The lock is held on descriptor 8, which the
+# Windows programs started below must not inherit (Wine's background processes would keep it after we end).
+exec 8>"$WINEPREFIX.e2e.lock"
+flock -w 300 8 || { echo "window_e2e: another end-to-end run holds $WINEPREFIX.e2e.lock" >&2; exit 2; }
 
 # ----------------------------------------------------------------------------------------------------------------
 # The keyboard observer: every key event of the desktop, one line each, after a first line "ready".
@@ -297,7 +316,7 @@ launch app_pid "$DESKFLIP"
 if ! wait_for 10 main_visible; then
     fail "deskflip.exe shows its main window"
     shot no-window
-    echo "e2e: $passed passed, $failed failed ($(elapsed) s)"
+    summary
     exit 1
 fi
 check "the tray icon is shown by the time the window is" tray_icon_shown
@@ -500,5 +519,5 @@ else
     done
 fi
 
-echo "e2e: $passed passed, $failed failed ($(elapsed) s)"
+summary
 [[ $failed -eq 0 ]]
