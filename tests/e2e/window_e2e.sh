@@ -463,7 +463,26 @@ check_eq "a second launch ends with exit code 0" 0 "$EXIT_CODE"
 check "a second launch shows the running program's window" wait_for 3 main_visible
 check_eq "... centred" "$CENTRED" "$(fact rect "$(main_facts)")"
 
+# Showing the window does not stop the toggle. Leave it after an odd number of chords (phase after a Left), then
+# click start again: the next chord goes Left again.
+mark=$(keylog_lines)
+for _ in 1 2 3; do
+    press_middle >/dev/null
+    (($(injected_count_since "$mark") / 6 % 2 == 1)) && break
+done
+seen=$(chords_alternate_from "$mark" 25) && ok=1 || ok=0
+check "the toggle goes on while the window is shown again (${seen% })" test "$ok" = 1
+click_tray 1   # the presses activated notepad: put the window back on screen
+sleep 0.3
+click_control start
+check "a second click on start hides the window again" wait_for 3 main_hidden
+mark=$(press_middle)
+seen=$(chords_alternate_from "$mark" 25) && ok=1 || ok=0
+check "after the second start the next chord goes Left again (${seen% })" test "$ok" = 1
+
 # Esc in the window ends the program with code 0.
+click_tray 1
+wait_for 3 main_visible || true
 click_control label
 xdotool key Escape
 await_exit "$app_pid" 5
