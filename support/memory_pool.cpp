@@ -56,6 +56,7 @@ CriticalSectionLock* MemoryPool::usableLock() {
 void MemoryPool::forgetMemory() {
   regions_.clear();
   regionIndex_.clear();
+  lastRegion_ = 0;
   regionSize_ = 0;
   freeTable_ = 0;
   freeCount_ = 0;
@@ -138,10 +139,14 @@ std::uint32_t MemoryPool::health() {
 }
 
 Word MemoryPool::regionContaining(Word address) const {
+  const auto blockSpace = static_cast<Word>(regionSize_);
+  if (lastRegion_ != 0 && address - lastRegion_ < blockSpace) return lastRegion_;
   auto after = regionIndex_.upper_bound(address);
   if (after == regionIndex_.begin()) return 0;
   const Word region = *--after;
-  return address - region < static_cast<Word>(regionSize_) ? region : 0;
+  if (address - region >= blockSpace) return 0;
+  lastRegion_ = region;
+  return region;
 }
 
 }  // namespace deskflip::support

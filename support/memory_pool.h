@@ -92,6 +92,8 @@ class MemoryPool {
   std::vector<Word> regions_;
   // The same region addresses, sorted: finding the region of an address costs O(log regions).
   std::set<Word> regionIndex_;
+  // The region of the last lookup: successive releases tend to fall into the same region.
+  mutable Word lastRegion_ = 0;
   std::int32_t regionSize_ = 0;
   Word freeTable_ = 0;
   std::int32_t freeCount_ = 0;
