@@ -18,6 +18,12 @@ endif()
 function(deskflip_configure_target target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  # The program's own code on Windows: one user-interface thread and no exceptions (the standard library's failures
+  # and the free store end in the run time's fatal error), so the exe carries neither guarded statics nor the
+  # unwinder and its thread support. Tests and tools keep both.
+  if(WIN32 AND CMAKE_CURRENT_SOURCE_DIR MATCHES "^${PROJECT_SOURCE_DIR}/(app|runtime|toggle|support)(/|$)")
+    target_compile_options(${target} PRIVATE -fno-exceptions -fno-threadsafe-statics)
+  endif()
 endfunction()
 
 # The program's texts are written in UTF-8 in the source and are GBK (code page 936) at run time. Only the
