@@ -53,13 +53,8 @@ std::int32_t SetEnvironmentVariableA(const char* name, const char* value) {
     SetLastError(kErrorInvalidParameter);
     return 0;
   }
-  if (value == nullptr) {
-    if (std::getenv(name) == nullptr) {
-      SetLastError(kErrorEnvironmentVariableNotFound);
-      return 0;
-    }
-    return unsetenv(name) == 0 ? 1 : 0;
-  }
+  // Removing a variable that is not there succeeds too.
+  if (value == nullptr) return unsetenv(name) == 0 ? 1 : 0;
   if (setenv(name, value, 1) != 0) {
     SetLastError(kErrorNotEnoughMemory);
     return 0;
