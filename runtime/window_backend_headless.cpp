@@ -271,11 +271,18 @@ void closeWindow() {
 }
 
 void minimize() {
-  if (WindowState* state = window()) state->minimized = true, state->maximized = false, state->active = false;
+  if (WindowState* state = window()) {
+    state->minimized = true;
+    state->maximized = false;
+    state->active = false;
+  }
 }
 
 void maximize() {
-  if (WindowState* state = window()) state->maximized = true, state->minimized = false;
+  if (WindowState* state = window()) {
+    state->maximized = true;
+    state->minimized = false;
+  }
 }
 
 void restartTaskbar() {
