@@ -9,7 +9,6 @@
 //   window_probe dialog EXE     the message box (class #32770) of that process, with its texts; exit 1 if none.
 //   window_probe tray           where the taskbar shows its first tray icon, and the tip that is up, if any.
 //   window_probe taskbar        the buttons of the taskbar's task list, with their texts.
-//   window_probe point X Y      the window at a screen point: its root window and that window's process.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -261,14 +260,8 @@ int probeTaskbar() {
   return 0;
 }
 
-int probePoint(long x, long y) {
-  HWND root = GetAncestor(WindowFromPoint({x, y}), GA_ROOT);
-  std::printf("class=%s\nimage=%s\n", toUtf8(className(root)).c_str(), toUtf8(imageName(root)).c_str());
-  return 0;
-}
-
 int usage() {
-  std::fputs("usage: window_probe main EXE | dialog EXE | tray | taskbar | point X Y\n", stderr);
+  std::fputs("usage: window_probe main EXE | dialog EXE | tray | taskbar\n", stderr);
   return 2;
 }
 
@@ -281,6 +274,5 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"dialog" && argc == 3) return probeDialog(argv[2]);
   if (command == L"tray") return probeTray();
   if (command == L"taskbar") return probeTaskbar();
-  if (command == L"point" && argc == 4) return probePoint(std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10));
   return usage();
 }
