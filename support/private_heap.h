@@ -35,7 +35,9 @@ class PrivateHeap {
   // Flags omitted: 0. 1 if freed, else 0.
   virtual std::int32_t free(Word block, std::uint32_t flags = 0);
   virtual Word handle() const;
+  // The platform's answer; 0 without a heap.
   virtual Word compact(std::uint32_t flags = 0);
+  // The platform's answer (all bits set on failure); without a heap or a block, all bits set and no call made.
   virtual Word size(Word block, std::uint32_t flags = 0);
 
  private:
