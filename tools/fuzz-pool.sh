@@ -27,11 +27,17 @@ readonly SOURCES=(
 )
 
 mkdir -p "$BUILD/obj" "$BUILD/corpus" "$BUILD/crashes"
+# Any changed source or header since the last build compiles everything again: objects must agree on every class.
+if [[ -f $BUILD/pool_fuzzer ]] &&
+    [[ -n $(find "$REPO/support" "$REPO/runtime" "$REPO/platform" "$REPO/tests/support" "$REPO/tests/fuzz" \
+        -newer "$BUILD/pool_fuzzer" -type f -print -quit) ]]; then
+    rm -f "$BUILD"/obj/*.o
+fi
 objects=()
 for source in "${SOURCES[@]}"; do
     object=$BUILD/obj/${source//\//_}.o
     objects+=("$object")
-    if [[ ! -f $object || $REPO/$source -nt $object ]]; then
+    if [[ ! -f $object ]]; then
         echo "fuzz-pool: compiling $source"
         clang++ -std=c++20 -O2 -g -fno-omit-frame-pointer -I"$REPO" \
             -fsanitize=fuzzer-no-link,$SANITIZERS -fno-sanitize-recover=all \
