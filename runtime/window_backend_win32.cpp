@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "runtime/memory.h"
@@ -32,7 +33,7 @@ struct BackendState {
   HINSTANCE instance = nullptr;
   HWND owner = nullptr;  // never shown: owning the windows keeps them off the taskbar
   UINT taskbarCreatedMessage = 0;
-  std::vector<Win32Window*> windows;
+  std::vector<std::unique_ptr<Win32Window>> windows;  // each lives until its handle's last message
 };
 
 BackendState backendStateInstance;
@@ -40,8 +41,8 @@ BackendState backendStateInstance;
 BackendState& backendState() { return backendStateInstance; }
 
 Win32Window* windowOf(HWND handle) {
-  for (Win32Window* window : backendState().windows) {
-    if (window->handle == handle) return window;
+  for (const auto& window : backendState().windows) {
+    if (window->handle == handle) return window.get();
   }
   return nullptr;
 }
@@ -111,13 +112,10 @@ LRESULT CALLBACK windowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
       dispatch::willBeDestroyed(window);
       return 0;
-    case WM_NCDESTROY: {
-      auto& windows = backendState().windows;
-      std::erase(windows, window);
+    case WM_NCDESTROY:
       dispatch::destroyed(window);
-      delete window;
+      std::erase_if(backendState().windows, [window](const auto& built) { return built.get() == window; });
       return 0;
-    }
     default:
       if (message == backendState().taskbarCreatedMessage && message != 0) {
         dispatch::taskbarCreated(window);
@@ -228,25 +226,21 @@ void release() {
 
 NativeWindow createWindow(const WindowDescription& description, std::int32_t left, std::int32_t top) {
   const UnitDescription& frame = description.units[0];
-  auto* window = new Win32Window{.description = &description, .controls = {}, .spins = {}};
+  auto window = std::make_unique<Win32Window>(Win32Window{.description = &description, .controls = {}, .spins = {}});
   window->controls.assign(description.units.size(), nullptr);
   window->spins.assign(description.units.size(), nullptr);
-  // Registered before creation so that the messages of CreateWindowEx already find their window.
-  backendState().windows.push_back(window);
+  // The messages of CreateWindowEx itself need nothing of the run time: they go to DefWindowProc until the window
+  // is registered below.
   window->handle = CreateWindowExA(WS_EX_TOPMOST, kMainWindowClass, frame.text != nullptr ? frame.text : "",
                                    WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, left, top, frame.width,
                                    frame.height, backendState().owner, nullptr, backendState().instance, nullptr);
-  if (window->handle == nullptr) {
-    std::erase(backendState().windows, window);
-    delete window;
-    return nullptr;
-  }
+  if (window->handle == nullptr) return nullptr;
   for (std::size_t index = 1; index < description.units.size(); ++index) {
     const UnitDescription& unit = description.units[index];
     window->controls[index] = createControl(*window, unit, index);
     if (unit.type == UnitType::EditBox && unit.spin.attached) window->spins[index] = createSpin(*window, unit, index);
   }
-  return window;
+  return backendState().windows.emplace_back(std::move(window)).get();
 }
 
 void destroyWindow(NativeWindow window) { DestroyWindow(asWindow(window).handle); }
