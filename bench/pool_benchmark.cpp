@@ -1,6 +1,8 @@
 // The pool against glibc's malloc and free, with Google Benchmark (Linux). Times are per allocate+release pair.
 #include <benchmark/benchmark.h>
 
+#include <type_traits>
+
 #include "bench/allocators.h"
 #include "bench/pool_workloads.h"
 #include "support/critical_section_lock.h"
@@ -24,6 +26,10 @@ void randomSizesThousandLive(benchmark::State& state) {
   Allocator allocator;
   RandomChurn<Allocator> churn(allocator, plan);
   for (auto _ : state) churn.step();
+  if constexpr (std::is_same_v<Allocator, PoolAllocator>) {
+    // How long the table that each request searches has grown.
+    state.counters["free_entries"] = allocator.pool().stats().freeCount;
+  }
   state.counters["ns_per_pair"] = benchmark::Counter(static_cast<double>(state.iterations()),
                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
