@@ -84,7 +84,7 @@ class MemoryPool {
   bool ensureFreeRoom();
   // Marks a free block and appends its entry; the table has room.
   void recordFreeBlock(Word address, std::int32_t totalSize);
-  // What is left of a block after `offset` bytes were taken: a free block when it can hold one, else filler.
+  // The `remainder` bytes at `address` left behind a new block: a free block when they can hold one, else filler.
   void keepRemainder(Word address, std::int32_t remainder);
 
   std::unique_ptr<PrivateHeap> heap_;
