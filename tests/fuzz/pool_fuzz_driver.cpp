@@ -18,9 +18,9 @@ namespace {
 using runtime::Binding;
 
 constexpr Binding kFaultable[] = {Binding::HeapCreate, Binding::HeapAlloc, Binding::HeapReAlloc};
-// Bounds that keep one run's memory and time small: live blocks, and regions before the pool is reset.
-constexpr std::size_t kMostLiveBlocks = 3000;
-constexpr std::size_t kMostRegions = 600;
+// Bounds that keep one run's memory and time small: live blocks, and the pool's bytes before it is reset.
+constexpr std::size_t kMostLiveBlocks = 4000;
+constexpr std::uint64_t kMostPoolBytes = 48u << 20;
 constexpr std::size_t kReleasedKept = 64;
 constexpr std::int32_t kRegionSizes[] = {14, 15, 27, 28, 100, 256, 1000, 4096, 20000, 65536};
 
@@ -91,11 +91,13 @@ void PoolFuzzDriver::step(ByteSource& source) {
     case 12: case 13: case 14: case 15: case 16: case 17: case 18: case 19: case 20: return doRelease(source);
     case 21: case 22: return doWrongRelease(source);
     case 23: case 24: return doBlockSize(source);
-    case 25: return operation == 25 ? doReset() : doStats();
+    // Rare enough that tables grow past their first 1000 entries between resets.
+    case 25: return operation == 25 && source.next() < 4 ? doReset() : doStats();
     case 26: return doStats();
     case 27: return doCopy(source);
     case 28: return planFaults(source);
     case 29: return checkHeap("requested check");
+    case 30: return live_.size() >= 2500 && source.next() < 32 ? releaseEveryOther() : doAllocate(source, false);
     default: return doAllocate(source, false);
   }
 }
@@ -165,7 +167,11 @@ void PoolFuzzDriver::doAllocate(ByteSource& source, bool zero) {
   live_.push_back({user, userSize, pattern});
   counts_.peakLiveBlocks = std::max(counts_.peakLiveBlocks, static_cast<std::uint64_t>(live_.size()));
   released_.erase(std::remove(released_.begin(), released_.end(), user), released_.end());
-  if (operations_ % 16 == 0 && pool_->stats().regions.size() > kMostRegions) doReset();
+  if (operations_ % 16 == 0) {
+    const support::PoolStats stats = pool_->stats();
+    counts_.peakFreeEntries = std::max(counts_.peakFreeEntries, static_cast<std::uint64_t>(stats.freeCount));
+    if (stats.regions.size() * static_cast<std::uint64_t>(regionSize_ + 2) > kMostPoolBytes) doReset();
+  }
 }
 
 void PoolFuzzDriver::verifyBlock(const LiveBlock& block, const char* when) {
@@ -177,21 +183,36 @@ void PoolFuzzDriver::verifyBlock(const LiveBlock& block, const char* when) {
   if (size != block.size) fail("%s: blockSize %d of a %d-byte block", when, size, block.size);
 }
 
-void PoolFuzzDriver::releaseLive(std::size_t index) {
-  const LiveBlock block = live_[index];
+bool PoolFuzzDriver::releaseBlock(const LiveBlock& block) {
   verifyBlock(block, "before release");
   const std::uint64_t faults = faultsFired_;
   pool_->release(block.user);
   if (pool_->blockSize(block.user) != 0) {
     // Only a table that could not grow keeps a released block allocated.
     if (!faultFiredSince(faults)) fail("released %d-byte block still allocated", block.size);
-    return;
+    return false;
   }
-  live_[index] = live_.back();
-  live_.pop_back();
   liveAddresses_.erase(block.user);
   if (released_.size() == kReleasedKept) released_.erase(released_.begin());
   released_.push_back(block.user);
+  return true;
+}
+
+void PoolFuzzDriver::releaseLive(std::size_t index) {
+  if (!releaseBlock(live_[index])) return;
+  live_[index] = live_.back();
+  live_.pop_back();
+}
+
+// Every other live block by address: many free blocks between used ones that cannot merge, so that the free table
+// grows past its first step.
+void PoolFuzzDriver::releaseEveryOther() {
+  std::sort(live_.begin(), live_.end(), [](const LiveBlock& a, const LiveBlock& b) { return a.user < b.user; });
+  std::vector<LiveBlock> kept;
+  for (std::size_t i = 0; i < live_.size(); ++i) {
+    if (i % 2 == 1 || !releaseBlock(live_[i])) kept.push_back(live_[i]);
+  }
+  live_ = std::move(kept);
 }
 
 void PoolFuzzDriver::doRelease(ByteSource& source) {

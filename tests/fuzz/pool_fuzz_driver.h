@@ -64,6 +64,7 @@ struct FuzzCounts {
   std::uint64_t operations = 0;
   std::uint64_t peakLiveBlocks = 0;
   std::uint64_t peakRegions = 0;
+  std::uint64_t peakFreeEntries = 0;
   std::uint64_t resets = 0;
   std::uint64_t heapFailures = 0;
   std::uint64_t wrongReleases = 0;
@@ -99,7 +100,10 @@ class PoolFuzzDriver {
 
   std::int32_t chooseSize(ByteSource& source);
   void verifyBlock(const LiveBlock& block, const char* when);
+  // False when the pool kept the block allocated (a heap failure); it then stays live.
+  bool releaseBlock(const LiveBlock& block);
   void releaseLive(std::size_t index);
+  void releaseEveryOther();
   void checkHeap(const char* when);
   void finish();
   bool faultFiredSince(std::uint64_t before) const { return faultsFired_ != before; }

@@ -36,10 +36,10 @@ int main(int argc, char** argv) {
     deskflip::testing::SeededSource source(seed);
     counts = driver.run(source, FuzzOptions{limit, 64});
   }
-  std::printf("pool fuzz: PASSED (%lu operations; at most %lu live blocks and %lu regions; %lu resets, %lu heap "
-              "failures, %lu wrong releases)\n",
+  std::printf("pool fuzz: PASSED (%lu operations; at most %lu live blocks, %lu free entries and %lu regions; %lu "
+              "resets, %lu heap failures, %lu wrong releases)\n",
               static_cast<unsigned long>(counts.operations), static_cast<unsigned long>(counts.peakLiveBlocks),
-              static_cast<unsigned long>(counts.peakRegions), static_cast<unsigned long>(counts.resets),
+              static_cast<unsigned long>(counts.peakFreeEntries), static_cast<unsigned long>(counts.peakRegions), static_cast<unsigned long>(counts.resets),
               static_cast<unsigned long>(counts.heapFailures), static_cast<unsigned long>(counts.wrongReleases));
   return 0;
 }
