@@ -13,7 +13,6 @@ cmake --preset win32
 cmake --build --preset win32 -j2 --target deskflip
 
 EXE=$REPO/build/win32/deskflip.exe
-[[ -f $EXE ]] || EXE=$REPO/build/win32/app/deskflip.exe
 
 had_display=${DISPLAY:-}
 eval "$("$HARNESS" env)"

@@ -299,7 +299,7 @@ class SecondLaunch : public ::testing::Test {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path);
     folder.resize(folder.find_last_of('\\') + 1);
-    return folder + "..\\..\\app\\deskflip.exe";
+    return folder + "..\\..\\deskflip.exe";
   }
   static HANDLE launch() {
     STARTUPINFOA startup{};
