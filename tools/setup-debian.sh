@@ -22,6 +22,8 @@ packages=(
     libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
     # the program's Chinese texts: a CJK font and a locale whose code page is 936
     fonts-wqy-microhei fontconfig locales
+    # Wine's own Marlett, which draws the buttons of window captions
+    fonts-wine
     # unit tests (the MinGW builds compile GoogleTest from /usr/src/googletest) and benchmarks
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     # fuzzing and sanitizers

@@ -25,7 +25,7 @@ readonly SERVER_DISPLAY_FILE=$STATE_DIR/$NAME.server-display
 readonly LOCK_FILE=$STATE_DIR/$NAME.lock
 readonly LOG_FILE=$STATE_DIR/$NAME.log
 # Bump when the prepared state of the prefix changes, so existing prefixes get redone once.
-readonly STAMP=$PREFIX/.deskflip-harness-v1
+readonly STAMP=$PREFIX/.deskflip-harness-v2
 readonly LOCALE=zh_CN.UTF-8
 readonly SCREEN=1024x768
 readonly SERVER_LINGER_SECONDS=120
@@ -142,6 +142,10 @@ ensure_prefix() {
     wineserver -k 2>/dev/null || true
     wineboot -i </dev/null >>"$LOG_FILE" 2>&1 9>&-
     write_registry
+    # Window frames draw their buttons with Marlett. Wine does not load it from the fonts-wine package by itself,
+    # so without a copy in the prefix the caption shows the letters "0 1 r" instead of its buttons.
+    cp /usr/share/wine/fonts/marlett.ttf "$PREFIX/drive_c/windows/Fonts/" \
+        || die "Marlett font missing (fonts-wine)"
     wineserver -w   # let the registry reach the disk before the prefix is called ready
     touch "$STAMP"
     log "prefix ready in $((SECONDS - start)) s"
