@@ -4,10 +4,6 @@
 
 namespace deskflip::runtime {
 
-// The number at the start of `text`: leading white space skipped, an optional sign, decimal digits up to the first
-// other character; no digits give 0; beyond 32 bits the value stops at the nearest end. None reads as "".
-std::int32_t leadingInteger(const char* text);
-
 // The value after one step from `value` in the direction of `delta` (positive up, negative down, 0 no step),
 // wrapping around the range: up past `maximum` (or from below `minimum`) gives `minimum`, down past `minimum` (or
 // from above `maximum`) gives `maximum`.

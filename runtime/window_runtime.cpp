@@ -12,6 +12,7 @@
 #include "runtime/memory.h"
 #include "runtime/program_end.h"
 #include "runtime/spin_step.h"
+#include "runtime/text_to_integer.h"
 #include "runtime/window_backend.h"
 
 namespace deskflip::runtime {
@@ -333,7 +334,7 @@ void spin(backend::NativeWindow native, std::size_t editUnit, std::int32_t delta
   if (window == nullptr || !backend::isEnabledAndVisible(native, editUnit)) return;
   const SpinSettings& settings = window->description->units[editUnit].spin;
   char* text = backend::copyText(native, editUnit);
-  const std::int32_t value = spinStep(leadingInteger(text), delta, settings.minimum, settings.maximum);
+  const std::int32_t value = spinStep(textToInteger(text), delta, settings.minimum, settings.maximum);
   freeMemory(text);
   char digits[12];
   backend::setText(native, editUnit, decimalText(value, digits));

@@ -20,18 +20,5 @@ TEST(SpinStep, StepsAndWrapsAroundOneToAHundred) {
   for (const Case& c : cases) EXPECT_EQ(spinStep(c.from, c.delta, 1, 100), c.to) << c.from << " " << c.delta;
 }
 
-TEST(SpinStep, ReadsTheLeadingNumberOfTheText) {
-  struct Case {
-    const char* text;
-    std::int32_t value;
-  };
-  const Case cases[] = {
-      {"2", 2},       {"  42", 42},  {"\t-7x", -7}, {"+12abc", 12},       {"2.7", 2},
-      {"", 0},        {nullptr, 0},  {"abc", 0},    {"-", 0},             {"99999999999", INT_MAX},
-      {"-99999999999", INT_MIN},     {"-2147483648", INT_MIN},            {"2147483647", INT_MAX},
-  };
-  for (const Case& c : cases) EXPECT_EQ(leadingInteger(c.text), c.value) << (c.text ? c.text : "(none)");
-}
-
 }  // namespace
 }  // namespace deskflip::runtime

@@ -17,6 +17,7 @@ TEST(TextToInteger, ReadsTheNumberAtTheStart) {
       {"12abc", 12},
       {"  \t\n-42", -42},
       {"+7", 7},
+      {"\t-7x", -7},
       {"", 0},
       {"abc", 0},
       {"-", 0},
@@ -26,6 +27,7 @@ TEST(TextToInteger, ReadsTheNumberAtTheStart) {
       {"99999999999999999999999", 2147483647},
       {"-2147483648", -2147483647 - 1},
       {"-2147483649", -2147483647 - 1},
+      {"-99999999999", -2147483647 - 1},
       {"0000000000000000000012", 12},
       // Full-width digits and signs (A3B0.. A3AD), the ideographic blank (A1A1), a full-width dot (A3AE).
       {"\xA3\xB1\xA3\xB2", 12},
