@@ -9,6 +9,12 @@
 #include "runtime/bindings.h"
 #include "runtime/fatal_error.h"
 #include "runtime/memory.h"
+#include "support/environment_marker.h"
+#include "support/memory_pool.h"
+#include "support/module_globals.h"
+
+// Last: its HEAP_* macros would rewrite the support module's constants of the same names.
+#include <windows.h>
 
 namespace deskflip::app {
 namespace {
@@ -27,9 +33,35 @@ void failStackCheck() {
 #endif
 }
 
+// The marker as UTF-8, read with the wide function: the 8-bit one would hand back the GBK bytes cut short.
+void writeMarker(std::FILE* trace) {
+  wchar_t name[16];
+  MultiByteToWideChar(CP_ACP, 0, support::kMarkerName, -1, name, 16);
+  wchar_t value[64];
+  const DWORD length = GetEnvironmentVariableW(name, value, 64);
+  char utf8[256] = "";
+  if (length > 0 && length < 64) WideCharToMultiByte(CP_UTF8, 0, value, -1, utf8, sizeof utf8, nullptr, nullptr);
+  std::fprintf(trace, "marker=%s\n", utf8);
+}
+
+void traceStartup() {
+  const char* path = std::getenv("DESKFLIP_STARTUP_TRACE");
+  if (path == nullptr) return;
+  std::FILE* trace = std::fopen(path, "w");
+  if (trace == nullptr) return;
+  writeMarker(trace);
+  if (support::memoryPool != nullptr) {
+    const support::PoolStats stats = support::memoryPool->stats();
+    std::fprintf(trace, "initialized=%u\nregionSize=%d\nregions=%u\nfreeCount=%d\n", stats.initialized,
+                 stats.regionSize, static_cast<unsigned>(stats.regions.size()), stats.freeCount);
+  }
+  std::fclose(trace);
+}
+
 }  // namespace
 
 void triggerInjectedFault() {
+  traceStartup();
   const char* fault = std::getenv("DESKFLIP_FAULT");
   if (fault == nullptr) return;
   // Unattended runs read the report from standard error instead of a message box.

@@ -5,8 +5,10 @@
 namespace deskflip::app {
 
 #ifdef DESKFLIP_FAULT_BUILD
-// DESKFLIP_FAULT=binding|alloc|stack: a missing platform function, an allocation the heap refuses, or a platform
-// call that leaves the stack unbalanced. Anything else (or nothing): no fault.
+// When the window is created: with DESKFLIP_STARTUP_TRACE=<file>, what the support module's start-up left behind
+// (the environment marker, the pool's figures) is written to that file. Then DESKFLIP_FAULT=binding|alloc|stack:
+// a missing platform function, an allocation the heap refuses, or a platform call that leaves the stack
+// unbalanced. Anything else (or nothing): no fault.
 void triggerInjectedFault();
 // Appends "exit hook" to the file named by DESKFLIP_HOOK_TRACE, if set.
 void traceExitHook();

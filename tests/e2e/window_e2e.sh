@@ -508,8 +508,16 @@ if [[ -z $FAULT_BUILD ]]; then
     fail "deskflip_fault.exe is built"
 else
     trace=$ARTIFACTS/hook-normal.trace
-    launch app_pid DESKFLIP_HOOK_TRACE="$(winpath "$trace")" "$FAULT_BUILD"
+    startup=$ARTIFACTS/startup.trace
+    launch app_pid DESKFLIP_HOOK_TRACE="$(winpath "$trace")" DESKFLIP_STARTUP_TRACE="$(winpath "$startup")" \
+        "$FAULT_BUILD"
     wait_for 10 main_visible deskflip_fault.exe || true
+    # What the support module's start-up left behind by the time the window was created.
+    check_eq "start-up: the environment marker is set before the window exists" "marker=Quorvel编程模块" \
+        "$(grep '^marker=' "$startup" 2>/dev/null | tr -d '\r')"
+    check_eq "start-up: the pool holds one 20 MiB region with one free entry" \
+        "initialized=1 regionSize=20971520 regions=1 freeCount=1" \
+        "$(grep -v '^marker=' "$startup" 2>/dev/null | tr -d '\r' | paste -sd' ')"
     close=$(fact close_button "$(main_facts deskflip_fault.exe)")
     # shellcheck disable=SC2086
     [[ -n $close ]] && click_at $close
