@@ -14,6 +14,10 @@ using BindingOverride = std::function<Word(std::span<const Word> arguments)>;
 // Installs `replacement`; an empty function removes the override.
 void setBindingOverride(Binding binding, BindingOverride replacement);
 
+// Calls the platform function behind `binding` itself, past any override (an override that records calls and
+// passes them on uses it). Resolution, caching and the stack check are those of every call.
+Word invokePlatformFunction(Binding binding, std::span<const Word> arguments);
+
 // Makes `target` the binding's resolved function, called exactly as a resolved export would be (stack check
 // included); null forgets the cached target, so the next call resolves the binding again.
 void setNativeTarget(Binding binding, NativeTarget target);

@@ -71,7 +71,10 @@ const BindingInfo& bindingInfo(Binding binding) { return bindings.at(indexOf(bin
 
 Word invokeBinding(Binding binding, std::span<const Word> arguments) {
   if (const BindingOverride& replacement = overrides[indexOf(binding)]) return replacement(arguments);
+  return invokePlatformFunction(binding, arguments);
+}
 
+Word invokePlatformFunction(Binding binding, std::span<const Word> arguments) {
   bool balanced = true;
   const Word result = callNativeTarget(resolve(binding), arguments, &balanced);
   if (!balanced) reportRuntimeError(kStackUnbalancedError, static_cast<int>(binding), 0);

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "runtime/binding_overrides.h"
-#include "runtime/native_target.h"
 #include "tests/common/binding_fakes.h"
 
 namespace deskflip::testing {
@@ -28,14 +27,7 @@ class BindingSpy {
         override_(binding, [this](std::span<const Word> arguments) { return record(arguments); }) {}
 
   // The real function's result for `arguments`, as if no spy were there.
-  Word callReal(const Arguments& arguments) const {
-    const runtime::BindingInfo& info = runtime::bindingInfo(binding_);
-    const runtime::NativeTarget target = runtime::resolveNativeTarget(info.library, info.function);
-    bool balanced = false;
-    const Word result = runtime::callNativeTarget(target, arguments, &balanced);
-    EXPECT_TRUE(balanced) << info.function;
-    return result;
-  }
+  Word callReal(const Arguments& arguments) const { return runtime::invokePlatformFunction(binding_, arguments); }
 
   std::vector<Arguments> calls() const {
     std::lock_guard lock(mutex_);

@@ -35,7 +35,4 @@ class PlatformCalls {
   std::vector<runtime::Binding> watched_;
 };
 
-// Calls the real function behind `binding`, whatever override is installed.
-Word callRealPlatformFunction(runtime::Binding binding, std::span<const Word> arguments);
-
 }  // namespace deskflip::testing
