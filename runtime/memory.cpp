@@ -24,11 +24,6 @@ bool failureInjected() {
   return true;
 }
 
-[[noreturn]] void allocationFailed(std::int32_t byteCount) {
-  char message[128];
-  std::snprintf(message, sizeof message, texts::kAllocationFailedFormat, static_cast<int>(byteCount));
-  fatalRuntimeError(message);
-}
 
 void* heapAllocate(std::size_t bytes) {
 #ifdef _WIN32
@@ -55,6 +50,12 @@ void heapFree(void* block) {
 }
 
 }  // namespace
+
+void allocationFailed(std::int32_t byteCount) {
+  char message[128];
+  std::snprintf(message, sizeof message, texts::kAllocationFailedFormat, static_cast<int>(byteCount));
+  fatalRuntimeError(message);
+}
 
 void* allocateMemory(std::int32_t byteCount) {
   if (byteCount < 0 || failureInjected()) allocationFailed(byteCount);

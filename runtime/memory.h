@@ -9,6 +9,9 @@ namespace deskflip::runtime {
 // "分配 N 字节内存失败!".
 void* allocateMemory(std::int32_t byteCount);
 
+// The fatal error of a failed allocation of `byteCount` bytes (-1 when the size is not known).
+[[noreturn]] void allocationFailed(std::int32_t byteCount);
+
 // Returns `block` to the heap. None (null) and the program's constant data are ignored.
 void freeMemory(void* block);
 
